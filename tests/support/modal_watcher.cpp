@@ -1,0 +1,58 @@
+#include "support/modal_watcher.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+
+ModalWatcher::ModalWatcher(QString buttonText, QObject* parent)
+    : QObject(parent), m_buttonText(std::move(buttonText))
+{
+    connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
+    m_timer.start(10);
+}
+
+ModalWatcher::ModalWatcher(std::function<void(QWidget*)> handler, QObject* parent)
+    : QObject(parent), m_handler(std::move(handler))
+{
+    connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
+    m_timer.start(10);
+}
+
+bool ModalWatcher::waitHandled(int timeoutMs)
+{
+    return QTest::qWaitFor([this] { return m_seen; }, timeoutMs);
+}
+
+void ModalWatcher::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    m_timer.stop();
+    m_seen = true;
+    m_title = modal->windowTitle();
+    m_className = QString::fromLatin1(modal->metaObject()->className());
+
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        m_text = box->text();
+        const auto buttons = box->buttons();
+        for (QAbstractButton* button : buttons)
+            m_buttons << button->text().remove(QLatin1Char('&'));
+    }
+
+    if (m_handler) {
+        m_handler(modal);
+        return;
+    }
+    const auto buttons = modal->findChildren<QAbstractButton*>();
+    for (QAbstractButton* button : buttons) {
+        if (button->isVisible() && button->text().remove(QLatin1Char('&')) == m_buttonText) {
+            m_pressed = true;
+            button->click();
+            return;
+        }
+    }
+    // No such button: close the dialog so the test does not hang, and let it fail on pressed().
+    modal->close();
+}
