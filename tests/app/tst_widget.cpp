@@ -169,6 +169,18 @@ private:
     }
     SerialPort* port() { return window->findChild<SerialPort*>(); }
 
+    // Opens the window's port on a fresh pseudo-terminal, as if a controller were attached.
+    bool openOn(PtyPair& pty)
+    {
+        if (!pty.open())
+            return false;
+        port()->setPortName(pty.slavePath());
+        if (!port()->open(QIODevice::ReadWrite))
+            return false;
+        window->updateDeviceState();
+        return true;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -402,9 +414,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QByteArray, sent);
         PtyPair pty;
-        QVERIFY(pty.open());
-        port()->setPortName(pty.slavePath());
-        QVERIFY(port()->open(QIODevice::ReadWrite));
+        QVERIFY(openOn(pty));
 
         ModalWatcher watcher(answer);
         findAction(topMenu("Setting")->actions(), "Factory Reset")->trigger();
@@ -431,10 +441,7 @@ private slots:
     void connectionStateFollowsPort()
     {
         PtyPair pty;
-        QVERIFY(pty.open());
-        port()->setPortName(pty.slavePath());
-        QVERIFY(port()->open(QIODevice::ReadWrite));
-        window->updateDeviceState();
+        QVERIFY(openOn(pty));
         QVERIFY(!child("comboBox_ComDevices")->isEnabled());
         QCOMPARE(child<QPushButton>("connectButton")->text(), QString("Disconnect"));
         for (const char* name : deviceButtons)
@@ -452,10 +459,7 @@ private slots:
     void otherSerialErrorsKeepTheConnection()
     {
         PtyPair pty;
-        QVERIFY(pty.open());
-        port()->setPortName(pty.slavePath());
-        QVERIFY(port()->open(QIODevice::ReadWrite));
-        window->updateDeviceState();
+        QVERIFY(openOn(pty));
         QSignalSpy errors(port(), &QSerialPort::errorOccurred);
         // Opening an open port fails with an open error; the connection stays.
         QVERIFY(!port()->open(QIODevice::ReadWrite));
