@@ -15,3 +15,8 @@ int Common::showMsgBox(const QString& text, QWidget* parent, const QString& okTe
     box.setText(text);
     return box.exec();
 }
+
+void Common::showNotice(const QString& text)
+{
+    showMsgBox(text, nullptr, tr("OK"), QString(), QStringLiteral(":/ico.png"));
+}

@@ -16,4 +16,7 @@ public:
     // that pass one, but the box never shows a Cancel button.
     static int showMsgBox(const QString& text, QWidget* parent, const QString& okText,
                           const QString& cancelText, const QString& iconPath);
+
+    // The program's single-button notice: no parent, "OK", the program icon.
+    static void showNotice(const QString& text);
 };

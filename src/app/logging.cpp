@@ -1,10 +1,10 @@
 #include "app/logging.h"
 
-Q_LOGGING_CATEGORY(lcApp, "quillmar.app")
-Q_LOGGING_CATEGORY(lcSerial, "quillmar.serial")
-Q_LOGGING_CATEGORY(lcProtocol, "quillmar.protocol")
-Q_LOGGING_CATEGORY(lcEditor, "quillmar.editor")
-Q_LOGGING_CATEGORY(lcStorage, "quillmar.storage")
-Q_LOGGING_CATEGORY(lcMonitor, "quillmar.monitor")
-Q_LOGGING_CATEGORY(lcUpgrade, "quillmar.upgrade")
-Q_LOGGING_CATEGORY(lcUpdate, "quillmar.update")
+Q_LOGGING_CATEGORY(lcApp, "quillmar.app", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSerial, "quillmar.serial", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcProtocol, "quillmar.protocol", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcEditor, "quillmar.editor", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcStorage, "quillmar.storage", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcMonitor, "quillmar.monitor", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcUpgrade, "quillmar.upgrade", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcUpdate, "quillmar.update", QtInfoMsg)

@@ -3,6 +3,7 @@
 
 #include "app/app_style.h"
 #include "app/combo_popup_fixer.h"
+#include "app/common.h"
 #include "app/custom_dialog.h"
 #include "app/logging.h"
 #include "app/non_popup_combobox_style.h"
@@ -26,18 +27,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-
-QStringList numberRange(int first, int last)
-{
-    QStringList items;
-    for (int n = first; n <= last; ++n)
-        items << QString::number(n);
-    return items;
-}
-
-} // namespace
 
 Widget::Widget(QWidget* parent) : QWidget(parent)
 {
@@ -97,7 +86,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent)
     // 14. Lists that the code fills.
     fillLegacyLists();
 
-    // 15. Received frames are dispatched by pedalMidiDataSlot (device link).
+    // 15.
+    connect(serialPort, &SerialPort::pedalMidiDataSignal, this, &Widget::pedalMidiDataSlot);
 
     // 16. Editor pages.
     updateDeviceState();
@@ -266,15 +256,15 @@ void Widget::fillLegacyLists()
     giveOwnComboStyle(ui->comboBox_ComDevices);
 
     ui->Pedal_Number->clear(); // filled from the handshake reply only
-    const QStringList slotNumbers = numberRange(1, 16);
+    const QStringList slotNumbers = Protocol::rangTxtArray(1, 16);
     ui->Message_Number->addItems(slotNumbers);
     ui->Message_Number_2->addItems(slotNumbers);
 
-    const QStringList values = numberRange(0, 127);
+    const QStringList values = Protocol::rangTxtArray(0, 127);
     QStringList gains = {QStringLiteral("OFF")};
-    gains << numberRange(1, 100);
+    gains << Protocol::rangTxtArray(1, 100);
     QStringList levels = {QStringLiteral("OFF")};
-    levels << numberRange(1, 127);
+    levels << Protocol::rangTxtArray(1, 127);
 
     const QList<QPair<QComboBox*, QStringList>> legacy = {
         {ui->Pedal_Type, {QStringLiteral("Expression"), QStringLiteral("Switch"), QStringLiteral("Hi-Hat")}},
@@ -351,12 +341,7 @@ void Widget::setbutton_endisable(bool enabled)
 
 void Widget::showMsgBox(QString text)
 {
-    QMessageBox box;
-    box.setFocusPolicy(Qt::NoFocus);
-    box.setButtonText(QMessageBox::Ok, tr("OK"));
-    box.setWindowIcon(QIcon(QStringLiteral(":/ico.png")));
-    box.setText(text);
-    box.exec();
+    Common::showNotice(text);
 }
 
 void Widget::handleSerialError(QSerialPort::SerialPortError error)

@@ -50,6 +50,12 @@ signals:
 public slots:
     void handleSerialError(QSerialPort::SerialPortError error);
 
+    // --- Device link and reply dispatch (src/device, src/protocol) ---
+    void pedalMidiDataSlot(Protocol::MsgPackage package);
+
+private slots:
+    void on_connectButton_clicked();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -62,6 +68,12 @@ private:
     void giveOwnComboStyle(QComboBox* box);
     void confirmExit();
     void confirmFactoryReset();
+
+    // --- Device link (src/device/widget_connection.cpp) ---
+    void connectDevice();
+    void disconnectDevice();
+    void adaptToDeviceModel(const QString& portText);
+    void clearLiveTables();
 
     // --- MIDI naming (src/editor) ---
     void populateComboBox(QComboBox* box);

@@ -1,8 +1,10 @@
 #include "device/serialport.h"
 
+#include "app/common.h"
 #include "app/logging.h"
 #include "device/device_enumerator.h"
 #include "device/list_devices.h"
+#include "device/receive_framing.h"
 
 #include <QComboBox>
 #include <QStringList>
@@ -15,6 +17,7 @@ SerialPort::SerialPort(QComboBox* box, QString pattern, QObject* parent)
 
     portScanTimer = new QTimer(this);
     initPort(); // the list is filled before the window is shown
+    connect(this, &QSerialPort::readyRead, this, &SerialPort::readDataSlot);
     connect(portScanTimer, &QTimer::timeout, this, &SerialPort::initPort);
     portScanTimer->start(1000);
 }
@@ -69,4 +72,51 @@ void SerialPort::rescan(bool logPorts)
         if (index >= 0)
             comboBox->removeItem(index);
     }
+}
+
+bool SerialPort::open(QString name, int rate)
+{
+    rxBuffer.clear();
+    if (name.isEmpty()) {
+        Common::showMsgBox(tr("port name error, please choose right com!"), nullptr, tr("OK"), tr("Cancel"),
+                           QString());
+        return false;
+    }
+    setPortName(name);
+    setBaudRate(rate, QSerialPort::AllDirections);
+    if (QSerialPort::open(QIODevice::ReadWrite))
+        return true;
+    qCDebug(lcSerial) << "Cannot open" << name << errorString();
+    Common::showNotice(tr("Device error"));
+    return false;
+}
+
+qint64 SerialPort::writeData(const char* data, qint64 len)
+{
+    emit txBytes(QByteArray(data, int(len)));
+    return QSerialPort::writeData(data, len);
+}
+
+void SerialPort::readDataSlot()
+{
+    const QByteArray chunk = readAll();
+    if (chunk.isEmpty())
+        return;
+    emit rxBytes(chunk);
+
+    // The buffer is cut before anything is emitted, so a receiver that spins the
+    // event loop cannot re-enter it half-way.
+    const ReceiveFraming::ReadResult result = ReceiveFraming::receive(rxBuffer, chunk);
+    if (!result.scanned)
+        return;
+    for (const Protocol::MsgPackage& event : result.events)
+        emit pedalMidiDataSignal(event);
+
+    // Bootloader replies are recognised on the whole buffer, before frames are cut.
+    emit showdata(result.bufferSeen);
+
+    if (result.capability >= 0)
+        deviceCaps = result.capability;
+    for (const Protocol::MsgPackage& package : result.frames)
+        emit pedalMidiDataSignal(package);
 }

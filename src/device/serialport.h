@@ -19,6 +19,11 @@ class SerialPort : public QSerialPort
 public:
     SerialPort(QComboBox* box, QString pattern, QObject* parent = nullptr);
 
+    // Opens the named port at the given rate for both directions, 8N1, reading and
+    // writing. Tells the user when there is no port name or the port cannot be opened.
+    bool open(QString name, int rate);
+    using QSerialPort::open;
+
     // Same rescan as initPort(), logging every available serial port first.
     void initPort2();
 
@@ -38,8 +43,16 @@ signals:
 public slots:
     // One rescan of the port list: add newly attached controllers, drop vanished ones.
     void initPort();
+    // Runs on every readyRead: reports the raw bytes, passes live events and
+    // bootloader text on, and cuts complete SysEx frames out of the buffer.
+    void readDataSlot();
+
+protected:
+    // Every write passes here and is reported on txBytes first.
+    qint64 writeData(const char* data, qint64 len) override;
 
 private:
+
     void rescan(bool logPorts);
 
     QPointer<QComboBox> comboBox;

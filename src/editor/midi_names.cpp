@@ -72,13 +72,4 @@ QStringList controllerEntriesWithNames()
     return entries;
 }
 
-QStringList numberEntries()
-{
-    QStringList entries;
-    entries.reserve(128);
-    for (int n = 0; n < 128; ++n)
-        entries << QString::number(n);
-    return entries;
-}
-
 } // namespace MidiNames

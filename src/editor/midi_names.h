@@ -13,7 +13,4 @@ QString controllerName(int controller);
 // The 128 list entries "0) Bank MSB" ... "127) Poly On".
 QStringList controllerEntriesWithNames();
 
-// The 128 list entries "0" ... "127".
-QStringList numberEntries();
-
 } // namespace MidiNames

@@ -2,6 +2,7 @@
 #include "app/widget.h"
 
 #include "editor/midi_names.h"
+#include "protocol/frames.h"
 
 #include <QComboBox>
 
@@ -16,5 +17,5 @@ void Widget::fillControllerList(QComboBox* box, bool withNames)
     if (withNames)
         populateComboBox(box);
     else
-        box->addItems(MidiNames::numberEntries());
+        box->addItems(Protocol::rangTxtArray(0, 127));
 }
