@@ -66,6 +66,41 @@ QList<QByteArray> scanEvents(const QByteArray& buffer)
     return events;
 }
 
+namespace {
+
+// Whether the bytes so far can begin one of the controller's frames (F0 00 21 5E).
+bool plausibleStart(const QByteArray& buffer)
+{
+    static const quint8 header[4] = {0xF0, 0x00, 0x21, 0x5E};
+    for (int i = 1; i < 4 && i < buffer.size(); ++i) {
+        if (at(buffer, i) != header[i])
+            return false;
+    }
+    return true;
+}
+
+// In a query reply, byte 17 carries the low byte of a 14-bit trigger level and may
+// hold any value, F0 and F7 included. Every other byte of a reply is below 0x80
+// (or the long-press marker 0x80).
+constexpr int freeByteOfQueryReply = 17;
+
+bool isQueryReply(const QByteArray& buffer)
+{
+    return buffer.size() > 5 && hasHeader(buffer) && at(buffer, 5) == 0x04;
+}
+
+// First index of `byte` from `from` on that is not data of a query reply.
+int findFramingByte(const QByteArray& buffer, char byte, int from)
+{
+    const bool query = isQueryReply(buffer);
+    int index = buffer.indexOf(byte, from);
+    while (query && index == freeByteOfQueryReply)
+        index = buffer.indexOf(byte, index + 1);
+    return index;
+}
+
+} // namespace
+
 QList<QByteArray> cutFrames(QByteArray& buffer)
 {
     QList<QByteArray> frames;
@@ -81,14 +116,20 @@ QList<QByteArray> cutFrames(QByteArray& buffer)
             qCDebug(lcSerial) << "discarding" << start << "bytes before F0";
             buffer.remove(0, start);
         }
-        int end = buffer.indexOf(sysexEnd, 1);
-        // SysEx data bytes are below 0x80, so a later F0 before the end byte starts
-        // the real frame: what precedes it is the remnant of a broken one.
-        const int restart = buffer.lastIndexOf(sysexStart, end < 0 ? -1 : end);
-        if (restart > 0) {
+        // A start byte that is not followed by our manufacturer id (a live event of
+        // message 16 starts with F0, say) begins no frame.
+        if (!plausibleStart(buffer)) {
+            buffer.remove(0, 1);
+            continue;
+        }
+        const int end = findFramingByte(buffer, sysexEnd, 1);
+        // A later start byte before the end byte begins the real frame: what
+        // precedes it is the remnant of a broken one.
+        const int restart = findFramingByte(buffer, sysexStart, 1);
+        if (restart > 0 && (end < 0 || restart < end)) {
             qCDebug(lcSerial) << "discarding" << restart << "bytes of a broken frame";
             buffer.remove(0, restart);
-            end = buffer.indexOf(sysexEnd, 1);
+            continue;
         }
         if (end < 0) {
             if (buffer.size() > maxFrameLength) {

@@ -58,10 +58,10 @@ const char* const formObjectNames[] = {
     // switch page
     "widget_3", "widget_19", "Switch_Pedal_Setting_2", "switch_stackedWidget", "page_9", "groupBox_9",
     "switch_comboBox0", "switch_cc_comboBox_chl", "switch_cc_comboBox_ctl", "switch_cc_comboBox_mode",
-    "switch_cc_comboBox_valmin", "switch_cc_comboBox_valmax", "page_10", "groupBox_10", "switch_comboBox1",
+    "switch_cc_comboBox_valmin", "switch_cc_comboBox_valmax", "label_48", "page_10", "groupBox_10", "switch_comboBox1",
     "switch_note_comboBox_chl", "switch_note_comboBox_nno", "switch_note_comboBox_mode",
-    "switch_note_comboBox_valmin", "switch_note_comboBox_valmax", "page_11", "groupBox_11", "switch_comboBox2",
-    "switch_pc_comboBox_chl", "switch_pc_comboBox_mode", "switch_pc_comboBox_valmin", "switch_pc_comboBox_valmax",
+    "switch_note_comboBox_valmin", "switch_note_comboBox_valmax", "label_79", "page_11", "groupBox_11", "switch_comboBox2",
+    "switch_pc_comboBox_chl", "switch_pc_comboBox_mode", "switch_pc_comboBox_valmin", "switch_pc_comboBox_valmax", "label_135",
     "page_2", "groupBox_14", "switch_comboBox3", "switch_stop_comboBox_mode", "page_14", "groupBox_15",
     "switch_comboBox4", "switch_ctu_comboBox_mode", "page_15", "groupBox_18", "switch_comboBox5",
     "switch_start_comboBox_mode", "page_16", "groupBox_19", "switch_comboBox6", "switch_tempo_comboBox_mode",

@@ -107,6 +107,24 @@ private slots:
         QTest::newRow("stray start byte does not grow the buffer")
             << QList<QByteArray>{hex("F0 00 B0 07"), QByteArray(40, char(0x10))} << QStringList() << QByteArray()
             << -1;
+        // A pitch-bend trigger level stores its low byte in byte 17, which may be F7 or F0.
+        QByteArray trigger247 = hex(queryReply);
+        trigger247[17] = char(0xF7);
+        QTest::newRow("query reply with F7 as trigger byte")
+            << QList<QByteArray>{trigger247} << QStringList{QString("2:") + trigger247.toHex(' ')} << QByteArray()
+            << -1;
+        QByteArray trigger240 = hex(queryReply);
+        trigger240[17] = char(0xF0);
+        QTest::newRow("query reply with F0 as trigger byte, split")
+            << QList<QByteArray>{trigger240.left(18), trigger240.mid(18)}
+            << QStringList{QString("2:") + trigger240.toHex(' ')} << QByteArray() << -1;
+        // Live events of message 16 start with F0; they begin no frame and are not seen twice.
+        QTest::newRow("events of message 16 over two reads")
+            << QList<QByteArray>{hex("F0 B0 07 01 F0 B0 07 02"), hex("F0 B0 07 03")}
+            << QStringList{"4:f0 b0 07 01", "4:f0 b0 07 02", "4:f0 b0 07 03"} << QByteArray() << -1;
+        QTest::newRow("event of message 16 then a reply")
+            << QList<QByteArray>{hex("F0 B0 07 01") + hex(setOk)}
+            << QStringList{"4:f0 b0 07 01", "1:f0 00 21 5e 00 03 00 00 f7"} << QByteArray() << -1;
     }
     void reads()
     {
