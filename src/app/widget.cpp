@@ -100,8 +100,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent)
 
     // 19. The pedal views of the live monitor are built here.
 
-    // 20. The saved note naming is applied here (triggerCurrentMidiNoteAction).
+    // 20.
     ui->label_84->hide();
+    triggerCurrentMidiNoteAction();
     ui->test->hide();
 
     // 21. The automatic upgrade progress dialog is created here.
@@ -193,12 +194,18 @@ void Widget::buildMenus()
         midiNoteGroup->addAction(action);
         noteMenu->addAction(action);
     }
+    // Both run on every pick, also of the entry already checked.
+    connect(midiNoteGroup, &QActionGroup::triggered, this, &Widget::onMidiNoteGroupTriggered);
+    connect(actionNoteC3, &QAction::triggered, this, [this] { applyNoteNamingConvention(2); });
+    connect(actionNoteC4, &QAction::triggered, this, [this] { applyNoteNamingConvention(1); });
+    connect(actionNoteC5, &QAction::triggered, this, [this] { applyNoteNamingConvention(3); });
 
     actionShowCCName = new QAction(tr("Show CC Name"), this);
     actionShowCCName->setCheckable(true);
     showCCNames = settings->value(QStringLiteral("showCCNameEnabled"), true).toBool();
     actionShowCCName->setChecked(showCCNames);
     settingMenu->addAction(actionShowCCName);
+    connect(actionShowCCName, &QAction::triggered, this, &Widget::onShowCCNameTriggered);
     fillControllerList(ui->expression_cc_comboBox_ctl, showCCNames);
     fillControllerList(ui->switch_cc_comboBox_ctl, showCCNames);
 
@@ -310,7 +317,33 @@ void Widget::giveOwnComboStyle(QComboBox* box)
 
 void Widget::init_ui()
 {
-    // The editor pages fill and wire their controls here, in page order.
+    // Every list is filled before its page switch and mirror are connected, so
+    // filling does not switch pages. The first notification of each value handler
+    // comes from filling its list and is swallowed by the handler's flag.
+    expression_status();
+    expression_status_connect();
+    expression_init_CC();
+    expression_init_Note();
+    setupComboBoxes();
+    expression_init_Pitch();
+    expression_init_CH();
+    switch_status_init();
+    switch_status_connect();
+    setupComboBoxes_switch();
+    switch_init_CC();
+    switch_init_PC();
+    switch_init_Note();
+    switch_init_other();
+    setupComboBoxes_modeswitch_();
+    refreshSwitchLongPressAvailability();
+    hat_init_CC();
+    hat_init_Note();
+    hat_status();
+    hat_status_connect();
+    setupComboBoxes_hat();
+    pendal_type_init();
+    pedal_type_connect();
+    setupComboBoxes_type();
 
     ui->expression_press_note->setEnabled(false);
     ui->expression_release_note->setEnabled(false);

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 namespace Ui {
 class Widget;
 }
@@ -76,7 +78,6 @@ private:
     void clearLiveTables();
 
     // --- MIDI naming (src/editor) ---
-    void populateComboBox(QComboBox* box);
     void fillControllerList(QComboBox* box, bool withNames);
 
     Ui::Widget* ui = nullptr;
@@ -118,4 +119,153 @@ private:
     QString deviceModel;
     QString deviceVersion;
     bool firmwareCheckStarted = false;
+
+    // --- Configuration editor ---
+public:
+    // Page switching and selector mirrors (src/editor/widget_pages.cpp).
+    void pendal_type_init();
+    void pedal_type_connect();
+    void setupComboBoxes_type();
+    void cleanvalue(QString kind, QString pageKey);
+    int getPendalTypeComboBoxIndex();
+
+    // Expression pages (src/editor/widget_expression.cpp).
+    void expression_status();
+    void expression_status_connect();
+    void expression_init_CC();
+    void expression_init_Note();
+    void setupComboBoxes();
+    void expression_init_Pitch();
+    void expression_init_CH();
+
+    // Switch pages (src/editor/widget_switch.cpp).
+    void switch_status_init();
+    void switch_status_connect();
+    void setupComboBoxes_switch();
+    void switch_init_CC();
+    void switch_init_PC();
+    void switch_init_Note();
+    void switch_init_other();
+    void setupComboBoxes_modeswitch_();
+    void switch_clearstatus();
+    void switch_status();     // event lists with "Tempo" (KX-1, KX-3)
+    void switch_status_kx1(); // event lists without "Tempo"
+    bool supportsLongPress() const;
+    // The model line the connected controller reported; offers its switch modes.
+    void setDeviceModel(const QString& model);
+    void refreshSwitchLongPressAvailability();
+    void refreshSwitchModeUi();
+
+    // Hi-hat pages (src/editor/widget_hat.cpp).
+    void hat_init_CC();
+    void hat_init_Note();
+    void hat_status();
+    void hat_status_connect();
+    void setupComboBoxes_hat();
+
+    // MIDI naming (src/editor/widget_naming.cpp).
+    QString getMidiNoteName(int note, int convention);
+    QString getMidiCCName(int controller);
+    void populateNoteComboBox(QComboBox* box, int convention);
+    void populateComboBox(QComboBox* box);
+    int extractNumberFromString(const QString& text);
+    void applyNoteNamingConvention(int convention); // refills the six convention-dependent note lists
+    void applyControllerNames(bool withNames);      // refills the three controller lists
+
+    // Application settings (src/storage/widget_settings.cpp).
+    void triggerCurrentMidiNoteAction();
+
+public slots:
+    void Changed_stack_type(const QString& text);
+    void Changed_stack(const QString& text);
+    void Changed_stack_switch(const QString& text);
+    void Changed_stack_hat(const QString& text);
+    void syncComboBoxIndexes_type(int index);
+    void syncComboBoxIndexes(int index);
+    void syncComboBoxIndexes_switch(int index);
+    void syncComboBoxIndexes_hat(int index);
+    void syncComboBoxIndexes_modeswitch(int index);
+
+private slots:
+    void on_expression_cc_comboBox_valmin_currentIndexChanged(int index);
+    void on_expression_cc_comboBox_valmax_currentIndexChanged(int index);
+    void on_expression_note_comboBox_valmin_currentIndexChanged(int index);
+    void on_expression_note_comboBox_valmax_currentIndexChanged(int index);
+    void on_expression_pitch_comboBox_valmin_currentIndexChanged(int index);
+    void on_expression_pitch_comboBox_valmax_currentIndexChanged(int index);
+    void on_expression_ch_comboBox_val1_currentIndexChanged(int index);
+    void on_expression_ch_comboBox_val2_currentIndexChanged(int index);
+    void on_expression_cc_comboBox_gain_currentIndexChanged(int index);
+    void on_expression_cc_comboBox_ql_currentIndexChanged(int index);
+    void on_expression_note_comboBox_gain_currentIndexChanged(int index);
+    void on_expression_note_comboBox_ql_currentIndexChanged(int index);
+    void on_expression_pitch_comboBox_gain_currentIndexChanged(int index);
+    void on_expression_pitch_comboBox_ql_currentIndexChanged(int index);
+    void on_expression_ch_comboBox_gain_currentIndexChanged(int index);
+    void on_expression_ch_comboBox_ql_currentIndexChanged(int index);
+    void on_expression_trigger_level_currentIndexChanged(const QString& text);
+    void on_expression_trigger_level_activated(const QString& text);
+    void on_expression_cc_comboBox_ctl_currentIndexChanged(const QString& text);
+
+    void on_switch_cc_comboBox_mode_currentIndexChanged(const QString& text);
+    void on_switch_note_comboBox_mode_currentIndexChanged(const QString& text);
+    void on_switch_pc_comboBox_mode_currentIndexChanged(const QString& text);
+    void on_switch_cc_comboBox_valmin_currentIndexChanged(int index);
+    void on_switch_cc_comboBox_valmax_currentIndexChanged(int index);
+    void on_switch_note_comboBox_valmin_currentIndexChanged(int index);
+    void on_switch_note_comboBox_valmax_currentIndexChanged(int index);
+    void on_switch_pc_comboBox_valmin_currentIndexChanged(int index);
+    void on_switch_pc_comboBox_valmax_currentIndexChanged(int index);
+
+    void on_hat_cc_comboBox_valmin_currentIndexChanged(int index);
+    void on_hat_cc_comboBox_valmax_currentIndexChanged(int index);
+    void on_hat_cc_comboBox_gain_currentIndexChanged(int index);
+    void on_hat_cc_comboBox_ql_currentIndexChanged(int index);
+    void on_hat_note_comboBox_valmin_currentIndexChanged(int index);
+    void on_hat_note_comboBox_valmax_currentIndexChanged(int index);
+    void on_hat_note_comboBox_gain_currentIndexChanged(int index);
+    void on_hat_note_comboBox_ql_currentIndexChanged(int index);
+    void on_hat_trigger_level_currentIndexChanged(const QString& text);
+
+private:
+    // Shared by the handlers of all pages: restore values after an invalid choice,
+    // and one flag per handler that swallows the notification caused by filling its list.
+    int previousValMinIndex = 0;
+    int previousValMaxIndex = 127;
+    bool a1 = true, a2 = true, a3 = true, a4 = true, a5 = true, a6 = true, a7 = true, a8 = true;
+    bool a9 = true, a10 = true, a11 = true;
+    bool isFirstRunGain = true;
+    bool isFirstRunValmax = true;
+
+    // Curve hand-over of the value handlers, and the shared range check.
+    void expressionCurveHandOver(const std::function<void(class MyCustomPlot*)>& store);
+    void hatCurveHandOver(class MyCustomPlot* gate, const std::function<void(class MyCustomPlot*)>& store);
+    bool checkRange(bool valid, const char* title, const char* text, QComboBox* restored, int restoreIndex,
+                    bool blockWhileRestoring);
+
+    // Note naming convention used by the live monitor: 1 "C4", 2 "C3", 3 "C5".
+    int noteNamingConvention = 2;
+
+    // Settings menu handlers.
+    void onMidiNoteGroupTriggered(QAction* action);
+    void onShowCCNameTriggered(bool checked);
+
+    // --- Response curve (src/curve/widget_curve.cpp) ---
+public:
+    void curve_draw();
+    void curve_draw_hat();
+    void updateCustomPlotData();
+
+    // Curve editors inside widget_13 (expression) and widget_14 (hi-hat); null until first built.
+    class MyCustomPlot* expressionPlot = nullptr;
+    class MyCustomPlot* hatPlot = nullptr;
+    bool expressionPlotBuilt = false;  // set by the page handlers after their first build
+    bool hatPlotBuilt = false;
+    bool handleMoving = false;  // a curve handle is being dragged; page handlers leave the editor alone
+
+public slots:
+    void rec_max_min_gain(int max, int min, int gain, int cgain);
+    void rec_max_min_gain_hat(int max, int min, int gain, int cgain);
+    void moveflagchange(bool flag);
+    void drawCirclesOnWidget(QPoint startCoord, QPoint endCoord);
 };

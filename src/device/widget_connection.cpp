@@ -26,10 +26,11 @@ void Widget::disconnectDevice()
 
     deviceModel = QStringLiteral("xx");
     deviceVersion = QStringLiteral("xx");
-    // The switch page recomputes its long-press availability here.
+    refreshSwitchLongPressAvailability();
 
     clearLiveTables();
-    // The switch page returns to its layout without a device here.
+    switch_clearstatus();
+    switch_status_kx1();
     setAdvancedControlsVisible(false);
 }
 
@@ -42,8 +43,8 @@ void Widget::connectDevice()
         firmwareCheckStarted = false;
         deviceModel = QStringLiteral("xx");
         deviceVersion = QStringLiteral("xx");
-        // The switch page recomputes its long-press availability, and the upgrade
-        // dialog forgets the previous device, here.
+        refreshSwitchLongPressAvailability();
+        // The upgrade dialog forgets the previous device here.
         serialPort->upgradeForwarding = false;
 
         serialPort->write(Protocol::MsgHandshadeAsk::frame());
@@ -68,7 +69,11 @@ void Widget::connectDevice()
 
 void Widget::adaptToDeviceModel(const QString& portText)
 {
-    // KX-1 and KX-3 rebuild the switch page for their event list here.
+    // These models offer the Tempo event.
+    if (portText.contains(QLatin1String("KX-1")) || portText.contains(QLatin1String("KX-3"))) {
+        switch_clearstatus();
+        switch_status();
+    }
     const bool advanced = portText.contains(QLatin1String("ZRT-10")) || portText.contains(QLatin1String("ZRT-20"))
                           || portText.contains(QLatin1String("KX-3"));
     setAdvancedControlsVisible(advanced);

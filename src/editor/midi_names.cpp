@@ -1,10 +1,50 @@
 #include "editor/midi_names.h"
 
 #include <QHash>
+#include <QVector>
+
+#include <array>
 
 namespace MidiNames {
 
 namespace {
+
+bool isKnownConvention(int convention)
+{
+    return convention == ConventionC4 || convention == ConventionC3 || convention == ConventionC5;
+}
+
+// Octave number of note 0 in each convention.
+int lowestOctave(int convention)
+{
+    switch (convention) {
+    case ConventionC3:
+        return -2;
+    case ConventionC5:
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+// The 128 names of one convention, built once; pitch classes are spelled with sharps.
+const QVector<QString>& noteNameTable(int convention)
+{
+    static const std::array<QVector<QString>, 3> tables = [] {
+        static const char* const pitchClasses[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                     "F#", "G",  "G#", "A",  "A#", "B"};
+        std::array<QVector<QString>, 3> built;
+        for (int convention = ConventionC4; convention <= ConventionC5; ++convention) {
+            QVector<QString>& names = built[size_t(convention - 1)];
+            names.reserve(128);
+            for (int note = 0; note < 128; ++note)
+                names << QLatin1String(pitchClasses[note % 12]) +
+                             QString::number(note / 12 + lowestOctave(convention));
+        }
+        return built;
+    }();
+    return tables[size_t(convention - 1)];
+}
 
 const QHash<int, QString>& namedControllers()
 {
@@ -56,6 +96,27 @@ const QHash<int, QString>& namedControllers()
 
 } // namespace
 
+QString noteName(int note, int convention)
+{
+    if (note < 0 || note > 127)
+        return QStringLiteral("Invalid Note");
+    if (!isKnownConvention(convention))
+        return QString();
+    return noteNameTable(convention).at(note);
+}
+
+QStringList noteEntries(int convention)
+{
+    QStringList entries;
+    if (!isKnownConvention(convention))
+        return entries;
+    const QVector<QString>& names = noteNameTable(convention);
+    entries.reserve(128);
+    for (int note = 0; note < 128; ++note)
+        entries << QStringLiteral("%1 / %2").arg(note).arg(names.at(note));
+    return entries;
+}
+
 QString controllerName(int controller)
 {
     if (controller < 0 || controller > 127)
@@ -70,6 +131,16 @@ QStringList controllerEntriesWithNames()
     for (int n = 0; n < 128; ++n)
         entries << QStringLiteral("%1) %2").arg(n).arg(controllerName(n));
     return entries;
+}
+
+int controllerNumber(const QString& entry)
+{
+    const int end = entry.indexOf(QLatin1Char(')'));
+    if (end < 0)
+        return -1;
+    bool ok = false;
+    const int number = entry.left(end).trimmed().toInt(&ok, 10);
+    return ok ? number : -1;
 }
 
 } // namespace MidiNames

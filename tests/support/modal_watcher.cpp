@@ -27,19 +27,24 @@ bool ModalWatcher::waitHandled(int timeoutMs)
 void ModalWatcher::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible())
+    if (!modal || !modal->isVisible() || modal == m_last)
         return;
-    m_timer.stop();
+    if (!m_answerAll)
+        m_timer.stop();
+    m_last = modal;
     m_seen = true;
     m_title = modal->windowTitle();
     m_className = QString::fromLatin1(modal->metaObject()->className());
 
+    m_buttons.clear();
+    m_text.clear();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         m_text = box->text();
         const auto buttons = box->buttons();
         for (QAbstractButton* button : buttons)
             m_buttons << button->text().remove(QLatin1Char('&'));
     }
+    m_history.append({m_title, m_text});
 
     if (m_handler) {
         m_handler(modal);
@@ -55,4 +60,12 @@ void ModalWatcher::poll()
     }
     // No such button: close the dialog so the test does not hang, and let it fail on pressed().
     modal->close();
+}
+
+QStringList ModalWatcher::titles() const
+{
+    QStringList list;
+    for (const Seen& seen : m_history)
+        list << seen.title;
+    return list;
 }

@@ -33,6 +33,16 @@ public:
     // Spins the event loop until a dialog was handled or the time is up.
     bool waitHandled(int timeoutMs = 5000);
 
+    // Keeps answering every further dialog the same way; each one is recorded.
+    void answerAll() { m_answerAll = true; }
+    struct Seen
+    {
+        QString title;
+        QString text;
+    };
+    QList<Seen> history() const { return m_history; }
+    QStringList titles() const;
+
 private:
     void poll();
 
@@ -45,4 +55,7 @@ private:
     QString m_text;
     QString m_className;
     QStringList m_buttons;
+    bool m_answerAll = false;
+    QList<Seen> m_history;
+    QPointer<QWidget> m_last;
 };
