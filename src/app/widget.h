@@ -268,4 +268,12 @@ public slots:
     void rec_max_min_gain_hat(int max, int min, int gain, int cgain);
     void moveflagchange(bool flag);
     void drawCirclesOnWidget(QPoint startCoord, QPoint endCoord);
+
+    // --- Query, set, delete and preset files (src/protocol/widget_records.cpp, src/storage/widget_presets.cpp) ---
+
+    // --- Live monitor (src/monitor/) ---
+
+    // --- Firmware upgrade (src/upgrade/) ---
+
+    // --- Application update (src/update/) ---
 };

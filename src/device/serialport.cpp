@@ -112,7 +112,8 @@ void SerialPort::readDataSlot()
     for (const Protocol::MsgPackage& event : result.events)
         emit pedalMidiDataSignal(event);
 
-    // Bootloader replies are recognised on the whole buffer, before frames are cut.
+    // Bootloader replies are recognised on the whole buffer, before frames are cut
+    // (the bootloader recognisers run here).
     emit showdata(result.bufferSeen);
 
     if (result.capability >= 0)

@@ -20,8 +20,8 @@ void Widget::pedalMidiDataSlot(Protocol::MsgPackage package)
         ui->Pedal_Number->setCurrentIndex(0);
         return;
     }
-    // Set and delete results, query replies and live pedal data are handled
-    // by the editor and the live monitor.
+    // Set and delete results and query replies: the record exchange.
+    // Live pedal data: the live monitor.
     default:
         return;
     }
