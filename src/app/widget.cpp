@@ -236,6 +236,7 @@ void Widget::buildMenus()
 
     actionCheckForUpdate = new QAction(tr("Check for Update "), this);
     helpMenu->addAction(actionCheckForUpdate);
+    connect(actionCheckForUpdate, &QAction::triggered, this, &Widget::upadte_test2);
 
     // 10. The menu bar is drawn inside the window, above the port row.
     auto* menuLayout = new QVBoxLayout(ui->widget);
@@ -395,7 +396,8 @@ void Widget::handleSerialError(QSerialPort::SerialPortError error)
 void Widget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // The pedal pictures are refitted and the automatic update check runs here.
+    // The live monitor refits the pedal pictures here.
+    upadte_test();
 }
 
 void Widget::confirmExit()

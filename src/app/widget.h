@@ -276,4 +276,15 @@ public slots:
     // --- Firmware upgrade (src/upgrade/) ---
 
     // --- Application update (src/update/) ---
+public:
+    void upadte_test();  // automatic check, at the end of every show event
+    void upadte_test2(); // manual check, Help > "Check for Update "
+    static int compareVersions(const QString& a, const QString& b); // -1, 0 or +1
+
+private:
+    void startUpdateCheck(bool manual);
+    void handleUpdateFileReply(class QNetworkReply* reply, class UpdateDialog* dialog, bool manual);
+    void showUpdateCheckFailure(const QString& reason);
+    void startPackageDownload(class UpdateDialog* dialog, const QString& latest);
+    void handlePackageReply(class QNetworkReply* reply, class UpdateDialog* dialog, const QString& latest);
 };
