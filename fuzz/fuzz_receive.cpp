@@ -21,6 +21,8 @@ namespace {
 
 constexpr quint8 sysexStart = 0xF0;
 constexpr quint8 sysexEnd = 0xF7;
+// A query reply carries the low byte of a trigger level here, which may be any value.
+constexpr int freeByteOfQueryReply = 17;
 
 quint8 at(const QByteArray& bytes, int index)
 {
@@ -29,15 +31,15 @@ quint8 at(const QByteArray& bytes, int index)
 
 [[noreturn]] void fail(const char* what, int line, const QByteArray& seen, const QByteArray& buffer)
 {
-    std::fprintf(stderr, "fuzz_receive.cpp:%d: broken: %s\n  read buffer: %s\n  left:        %s\n", line, what,
-                 seen.toHex(' ').constData(), buffer.toHex(' ').constData());
+    std::fprintf(stderr, "fuzz_receive.cpp:%d: broken: %s\n  read buffer: %s\n  left:        %s\n", line,
+                 what, seen.toHex(' ').constData(), buffer.toHex(' ').constData());
     std::abort();
 }
 
-#define CHECK(cond)                                                                                                    \
-    do {                                                                                                               \
-        if (!(cond))                                                                                                   \
-            fail(#cond, __LINE__, seen, buffer);                                                                       \
+#define CHECK(cond)                                                                                          \
+    do {                                                                                                     \
+        if (!(cond))                                                                                         \
+            fail(#cond, __LINE__, seen, buffer);                                                             \
     } while (0)
 
 // The event class, written out here rather than taken from isEventStatus so that a
@@ -109,14 +111,19 @@ void checkRead(const QByteArray& before, const QByteArray& chunk, const QByteArr
     CHECK(r.bufferSeen == seen);
 
     // After the frame pass only the start of one reply may wait for the next read: it
-    // begins with F0, holds no second F0 and no F7, and is no longer than a reply.
+    // is no longer than a reply, begins with F0 and as much of 00 21 5E as has come,
+    // and holds no further F0 or F7 except as the free data byte 17 of a query reply.
     // Anything kept is the tail of what was received.
     if (!buffer.isEmpty()) {
         CHECK(buffer.size() <= ReceiveFraming::maxFrameLength);
-        CHECK(at(buffer, 0) == sysexStart);
-        CHECK(buffer.indexOf(char(sysexStart), 1) < 0);
-        CHECK(buffer.indexOf(char(sysexEnd)) < 0);
         CHECK(seen.endsWith(buffer));
+        CHECK(at(buffer, 0) == sysexStart);
+        CHECK(QByteArray::fromHex("F000215E").startsWith(buffer.left(4)));
+        const bool query = buffer.size() > 5 && at(buffer, 5) == 0x04;
+        for (int i = 1; i < buffer.size(); ++i) {
+            if (at(buffer, i) == sysexStart || at(buffer, i) == sysexEnd)
+                CHECK(query && i == freeByteOfQueryReply);
+        }
     }
 
     CHECK(r.events.size() <= seen.size() / 4);

@@ -10,6 +10,7 @@
 #include "app/vendor_site.h"
 #include "device/serialport.h"
 #include "protocol/frames.h"
+#include "upgrade/upgrade_message_dialog.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -93,19 +94,30 @@ Widget::Widget(QWidget* parent) : QWidget(parent)
     updateDeviceState();
     init_ui();
 
-    // 17. The firmware upgrade dialog is created here with the serial port.
+    // 17. The firmware upgrade dialog, with the serial port.
+    setupUpgradeDialog();
 
     // 18.
     connect(serialPort, &QSerialPort::errorOccurred, this, &Widget::handleSerialError);
 
-    // 19. The pedal views of the live monitor are built here.
+    // 19. Pedal views of the live monitor, and the key that opens the serial monitor.
+    initPedalView_ex();
+    initPedalView_ht();
+    initPedalView_sw();
+    installSerialMonitorShortcut();
 
     // 20.
     ui->label_84->hide();
     triggerCurrentMidiNoteAction();
     ui->test->hide();
 
-    // 21. The automatic upgrade progress dialog is created here.
+    // 21. The automatic upgrade's progress dialog, fed by the window's signals; the
+    // connections are made once for the window's life. The identity handler.
+    upgradeMessageDialog = new Upgrade_message_Dialog(this);
+    connect(this, &Widget::send_mtd_version, upgradeMessageDialog, &Upgrade_message_Dialog::rec_mtd_version);
+    connect(this, &Widget::send_possvalue, upgradeMessageDialog, &Upgrade_message_Dialog::rec_possvalue);
+    connect(this, &Widget::done, upgradeMessageDialog, &Upgrade_message_Dialog::upgrade_done);
+    connect(serialPort, &SerialPort::showdata, this, &Widget::rec_data);
 }
 
 Widget::~Widget()
@@ -173,6 +185,9 @@ void Widget::buildMenus()
     fileMenu->addAction(actionSaveFileAs);
     fileMenu->addAction(actionExit);
     connect(actionExit, &QAction::triggered, this, &Widget::confirmExit);
+    connect(actionOpenFile, &QAction::triggered, this, &Widget::loadDataFromIniFile);
+    connect(actionSaveFile, &QAction::triggered, this, &Widget::saveDataToIniFile);
+    connect(actionSaveFileAs, &QAction::triggered, this, &Widget::save_as_DataToIniFile);
 
     // Setting.
     QMenu* settingMenu = menuBar->addMenu(tr("Setting"));
@@ -215,6 +230,7 @@ void Widget::buildMenus()
 
     actionFirmwareUpgrade = new QAction(tr("Firmware Upgrade"), this);
     settingMenu->addAction(actionFirmwareUpgrade);
+    connect(actionFirmwareUpgrade, &QAction::triggered, this, &Widget::show_ug_dlg_Dialog);
 
     // Help.
     QMenu* helpMenu = menuBar->addMenu(tr("Help"));
@@ -396,7 +412,8 @@ void Widget::handleSerialError(QSerialPort::SerialPortError error)
 void Widget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // The live monitor refits the pedal pictures here.
+    updatePedalScaling();
+    QTimer::singleShot(0, this, &Widget::updatePedalScaling); // once the layout has settled
     upadte_test();
 }
 

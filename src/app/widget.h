@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/msg_package.h"
+#include "protocol/frames.h"
 
 #include <QMap>
 #include <QSerialPort>
@@ -270,10 +271,156 @@ public slots:
     void drawCirclesOnWidget(QPoint startCoord, QPoint endCoord);
 
     // --- Query, set, delete and preset files (src/protocol/widget_records.cpp, src/storage/widget_presets.cpp) ---
+public:
+    // The record exchange (src/protocol/widget_records.cpp).
+    QComboBox* getselectComboBox(int type, int mode, int field); // null for a key without a control
+    int getComboBoxModeIndex(int type);
+    void setComboBoxIndex(QComboBox* box, int index);
+    Protocol::MsgSetPandelAsk getUiValue();
+    void setUiData(Protocol::MsgSetPandelAsk* record);
+
+    // Preset files (src/storage/widget_presets.cpp).
+    void saveDataToIniFile();
+    void save_as_DataToIniFile();
+    void loadDataFromIniFile();
+
+private slots:
+    void on_checkButton_clicked();
+    void on_checkButton_2_clicked();
+    void on_setButton_6_clicked();
+    void on_setButton_9_clicked();
+    void on_setButton_7_clicked();
+    void on_pushButton_clicked();
+    void on_pushButton_2_clicked();
+    void on_pushButton_3_clicked();
+    void on_deleteButton_clicked();
+    void on_saveButton_clicked();
+    void on_openButton_clicked();
+
+private:
+    void handleSetResult(const QByteArray& frame);
+    void handleDeleteResult();
+    void handleQueryReply(const QByteArray& frame);
+    void queueInformation(const QString& text);
+    void showLatestReleaseNotice();
+    void sendSetRequest();
+    void sendDeleteRequest();
+    bool writePresetFile(bool saveAs, const QString& chosenName);
+
+    QMap<QString, QComboBox*> selectComboBoxes; // the control lookup table, filled on first use
+    QString presetFilePath;                     // name chosen by the last save dialog
+
+public slots:
 
     // --- Live monitor (src/monitor/) ---
+public:
+    // Live data (src/monitor/widget_live.cpp).
+    void processPedalUploadCmd(const QByteArray& frame);
+    void updateTableViews(class QStandardItem* event, class QStandardItem* no, class QStandardItem* value,
+                          class QStandardItem* channel);
+    void handleExpressionMode(const QByteArray& frame, class QStandardItem* value);
+    void handleSwitchMode(const QByteArray& frame, class QStandardItem* no, class QStandardItem* value);
+    void handleHiHatMode(const QByteArray& frame, class QStandardItem* value);
+    void handleSpecialFormat(const QStringList& parts, const QByteArray& frame, class QStandardItem* item);
+
+    // Pedal views (src/monitor/widget_pedal_views.cpp).
+    void initPedalView_ex();
+    void initPedalView_sw();
+    void initPedalView_ht();
+    void pedal_play_ex(class QStandardItem* item);
+    void pedal_play_sw(class QStandardItem* item);
+    void pedal_play_ht(class QStandardItem* item);
+    void updatePedalScaling();
+
+    // Serial monitor (src/monitor/widget_serial_monitor.cpp); also opened with Ctrl+Shift+M.
+    void ensureSerialMonitorDialog();
+    void updateSerialMonitorPortLabel();
+    void appendSerialMonitorBytes(const QByteArray& data, bool tx);
+
+private slots:
+    void on_clearButton_clicked();
+    void on_clearButton_2_clicked();
+    void on_clearButton_3_clicked();
+    void on_pushButton_4_clicked();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void queuePedalFrame(const QByteArray& frame);
+    void drainPedalFrames();
+    void flushLiveRows();
+    void holdPedalViews(bool hold);
+    void scrollLiveTables();
+    void appendSerialMonitorError();
+    void installSerialMonitorShortcut();
+
+    QList<QByteArray> pedalFrameQueue; // oldest first, at most LiveDecoder::maxQueuedFrames
+    bool pedalDrainScheduled = false;
+    int pedalIgnoreCounter = 0;        // frames still listed without animating (trigger level)
+    bool pedalDraining = false;        // a drain batch is running: its rows wait in pendingLiveRows
+    QList<QStringList> pendingLiveRows; // rows of drained frames not yet in the tables, oldest first
+    class QTimer* liveRowTimer = nullptr; // at most one table update per interval while frames pour in
+    bool trimmingLiveTables = false;
+    class QObject* liveTableWatcher = nullptr; // scrolls a table that was hidden when rows arrived
+
+    class QGraphicsScene* exScene = nullptr;
+    class QGraphicsScene* swScene = nullptr;
+    class QGraphicsScene* htScene = nullptr;
+    class QGraphicsView* exView = nullptr;
+    class QGraphicsView* swView = nullptr;
+    class QGraphicsView* htView = nullptr;
+    class MyPixmapItem* exPedalItem = nullptr;
+    class MyPixmapItem* swPedalItem = nullptr;
+    class MyPixmapItem* htPedalItem = nullptr;
+    class QGraphicsRotation* swRotation = nullptr;
+
+    class QDialog* serialMonitorDialog = nullptr;
+    class QLabel* serialMonitorPortLabel = nullptr;
+    class QCheckBox* serialMonitorPause = nullptr;
+    class QCheckBox* serialMonitorAutoScroll = nullptr;
+    class QPlainTextEdit* serialMonitorView = nullptr;
+
+public slots:
 
     // --- Firmware upgrade (src/upgrade/) ---
+    // upgrade dialog (src/upgrade/widget_upgrade_dialog.cpp)
+public:
+    class upgrade_dialog* upgradeDialog = nullptr;
+    void setupUpgradeDialog();  // construction step 17
+    void forgetUpgradeDevice(); // a new connection of the window: the dialog's device data go
+public slots:
+    void show_ug_dlg_Dialog();
+
+    // firmware check and automatic upgrade (src/upgrade/widget_firmware_check.cpp, widget_auto_upgrade.cpp)
+public slots:
+    // Identity handler: takes the model line and version frame of the connected
+    // controller and starts the firmware check once per connection.
+    void rec_data(QByteArray data);
+
+private:
+    void handleFirmwareCheckReply(class QNetworkReply* reply, int modelIndex);
+    void startAutoUpgradeByName(class QNetworkReply* reply);
+    void beginBootloaderScan();
+    void autoUpgradeScanTick();
+    void autoUpgradeWaitTick();
+    void autoUpgradeWatchTick();
+    void failAutoUpgrade(const QString& reason);
+    void stopAutoUpgradeTimers();
+
+    class Upgrade_message_Dialog* upgradeMessageDialog = nullptr;
+    int autoUpgradeModelIndex = 0; // firmware-check row of the accepted offer
+    QString offeredDeviceModel;    // identity when the offer was accepted, kept while the
+    QString offeredDeviceVersion;  // controller is still in application mode
+    QByteArray autoUpgradeImage;   // the downloaded image, sent unchanged
+    class QMessageBox* preparingBox = nullptr;
+    class QTimer* autoScanTimer = nullptr;
+    class QTimer* autoTimeoutTimer = nullptr;
+    class QTimer* autoWaitTimer = nullptr;
+    class QTimer* autoWatchTimer = nullptr;
+    int autoWaitAttempts = 0;
+
+public slots:
 
     // --- Application update (src/update/) ---
 public:

@@ -112,8 +112,9 @@ void SerialPort::readDataSlot()
     for (const Protocol::MsgPackage& event : result.events)
         emit pedalMidiDataSignal(event);
 
-    // Bootloader replies are recognised on the whole buffer, before frames are cut
-    // (the bootloader recognisers run here).
+    // Bootloader replies are recognised on the whole buffer, before frames are cut.
+    deal_updata(result.bufferSeen);
+    deal_erase(result.bufferSeen);
     emit showdata(result.bufferSeen);
 
     if (result.capability >= 0)

@@ -22,6 +22,8 @@ public:
     // Opens the named port at the given rate for both directions, 8N1, reading and
     // writing. Tells the user when there is no port name or the port cannot be opened.
     bool open(QString name, int rate);
+    void deal_updata(QByteArray buffer);
+    void deal_erase(QByteArray buffer);
     using QSerialPort::open;
 
     // Same rescan as initPort(), logging every available serial port first.
@@ -30,6 +32,9 @@ public:
     QByteArray rxBuffer;         // receive accumulation buffer
     int deviceCaps = -1;         // capability value reported by the controller, -1 when none
     bool upgradeForwarding = false; // the upgrade dialog holds the port
+    // Set while the bootloader erases or receives an image: then nothing but image
+    // blocks may reach it, so a late model line brings no version request.
+    bool flashing = false;
 
 signals:
     void pedalMidiDataSignal(Protocol::MsgPackage package);

@@ -38,13 +38,11 @@ void Widget::connectDevice()
 {
     const QString portName = ui->comboBox_ComDevices->currentData(Qt::UserRole).toString();
     if (serialPort->open(portName, 115200)) {
-        // The automatic upgrade's progress dialog is connected here.
-
         firmwareCheckStarted = false;
         deviceModel = QStringLiteral("xx");
         deviceVersion = QStringLiteral("xx");
         refreshSwitchLongPressAvailability();
-        // The upgrade dialog forgets the previous device here.
+        forgetUpgradeDevice();
         serialPort->upgradeForwarding = false;
 
         serialPort->write(Protocol::MsgHandshadeAsk::frame());

@@ -99,8 +99,8 @@ void Widget::Changed_stack_type(const QString& text)
         return;
     }
     ui->pedal_type_stack->setCurrentIndex(page.value());
-    // The live monitor fits the pedal picture of the new page here, from a zero
-    // timer once the page has been laid out.
+    // Refit the pedal picture once the new page is laid out (next pass of the event loop).
+    QMetaObject::invokeMethod(this, &Widget::updatePedalScaling, Qt::QueuedConnection);
 }
 
 void Widget::Changed_stack(const QString& text)

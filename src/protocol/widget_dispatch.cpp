@@ -20,8 +20,18 @@ void Widget::pedalMidiDataSlot(Protocol::MsgPackage package)
         ui->Pedal_Number->setCurrentIndex(0);
         return;
     }
-    // Set and delete results and query replies: the record exchange.
-    // Live pedal data: the live monitor.
+    case Protocol::SetResult:
+        handleSetResult(package.frame);
+        return;
+    case Protocol::DeleteResult:
+        handleDeleteResult();
+        return;
+    case Protocol::QueryReply:
+        handleQueryReply(package.frame);
+        return;
+    case Protocol::PedalData:
+        queuePedalFrame(package.frame);
+        return;
     default:
         return;
     }

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -29,6 +30,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -199,9 +201,19 @@ private slots:
 
     void formObjectsExistOnce()
     {
+        // Dialogs owned by the window have forms of their own that reuse names such as
+        // pushButton or comboBox; only the window's own form counts here.
+        const auto inOwnForm = [this](const QObject* object) {
+            for (const QObject* p = object->parent(); p && p != window.get(); p = p->parent()) {
+                if (qobject_cast<const QDialog*>(p))
+                    return false;
+            }
+            return true;
+        };
         QStringList wrong;
         for (const char* name : formObjectNames) {
-            const int count = window->findChildren<QObject*>(QString::fromLatin1(name)).size();
+            const QList<QObject*> found = window->findChildren<QObject*>(QString::fromLatin1(name));
+            const int count = int(std::count_if(found.begin(), found.end(), inOwnForm));
             if (count != 1)
                 wrong << QStringLiteral("%1 x%2").arg(name).arg(count);
         }

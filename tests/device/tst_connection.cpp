@@ -100,7 +100,8 @@ private slots:
         for (const char* name : deviceButtons)
             QVERIFY2(child(name)->isEnabled(), name);
 
-        QTRY_COMPARE_WITH_TIMEOUT(sent.count(), 3, 3000);
+        // The model line answering the identity query brings the version request.
+        QTRY_COMPARE_WITH_TIMEOUT(sent.count(), 4, 3000);
         QCOMPARE(sent.at(0).at(0).toByteArray(), QByteArray::fromHex("F0 00 21 5E 01 01 F7"));
         // The handshake reply (4 jacks) came before the query: pedal 1, message 1.
         QCOMPARE(sent.at(1).at(0).toByteArray(), QByteArray::fromHex("F0 00 21 5E 04 04 00 00 F7"));
@@ -108,10 +109,12 @@ private slots:
         QVERIFY(at.at(0) < 100);
         QVERIFY2(at.at(1) >= 500 && at.at(1) < 1500, qPrintable(QString::number(at.at(1))));
         QVERIFY2(at.at(2) >= 600 && at.at(1) <= at.at(2) && at.at(2) < 1600, qPrintable(QString::number(at.at(2))));
+        QCOMPARE(sent.at(3).at(0).toByteArray(), QByteArray::fromHex("AA CC 02 00 03 0D 0A"));
+        QVERIFY(at.at(2) <= at.at(3));
 
         // The simulator saw the same bytes, in the same order.
         QTRY_COMPARE(device->received(), QByteArray::fromHex("F0 00 21 5E 01 01 F7 F0 00 21 5E 04 04 00 00 F7"
-                                                             " AA CC 02 00 01 0D 0A"));
+                                                             " AA CC 02 00 01 0D 0A AA CC 02 00 03 0D 0A"));
     }
 
     void handshakeFillsPedalNumbers_data()

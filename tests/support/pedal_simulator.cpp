@@ -385,7 +385,9 @@ void PedalSimulator::handleBootCommand(const QByteArray& frame)
         emit requestReceived(Request::Erase, frame);
         m_image.clear();
         m_blocks = 0;
-        if (m_answerErase)
+        if (m_vanishDuringErase)
+            QTimer::singleShot(m_eraseDelayMs / 2, this, &PedalSimulator::hangUp);
+        else if (m_answerErase)
             m_eraseTimer.start(m_eraseDelayMs);
     } else {
         emit requestReceived(Request::Unknown, frame);
@@ -436,7 +438,17 @@ void PedalSimulator::finishBlock(const QByteArray& block)
     }
     if (m_droppedAcks.contains(index))
         return;
-    reply(m_altAck ? alternativeChunkAck() : chunkAck(), m_ackDelays.value(index, 0));
+    const bool last = m_expectedImageSize > 0 ? m_image.size() >= m_expectedImageSize : block.size() < kBlockSize;
+    if (m_dropLastAck && last)
+        return;
+    const QByteArray ack = m_altAck ? alternativeChunkAck() : chunkAck();
+    const int delay = m_ackDelays.value(index, 0);
+    if (m_splitAcks.contains(index)) {
+        if (!m_dropReplies)
+            enqueue(ack, m_replyDelayMs + delay, 2, m_splitAcks.value(index));
+        return;
+    }
+    reply(m_doubledAcks.contains(index) ? ack + ack : ack, delay);
 }
 
 // --- sending ---

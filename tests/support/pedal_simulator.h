@@ -125,6 +125,15 @@ public:
     void dropAckForBlock(int block) { m_droppedAcks.insert(block); }
     void delayAckForBlock(int block, int ms) { m_ackDelays.insert(block, ms); }
     void vanishAfterBlock(int block) { m_vanishAfterBlock = block; } // hang up instead of its ack
+    // Hang up halfway through the erase instead of answering "ERASE END".
+    void setVanishDuringErase(bool on) { m_vanishDuringErase = on; }
+    // No acknowledgement for the block that completes the image (a short block, or the
+    // one that reaches setExpectedImageSize()).
+    void setDropLastAck(bool on) { m_dropLastAck = on; }
+    // The acknowledgement of the block goes out as two writes, pauseMs apart.
+    void splitAckForBlock(int block, int pauseMs) { m_splitAcks.insert(block, pauseMs); }
+    // Two acknowledgements for the block, in one write.
+    void doubleAckForBlock(int block) { m_doubledAcks.insert(block); }
     // Closes the master as an unplug would; the application's port then reports
     // ResourceError (see closePty() for what that takes on a pty).
     void hangUp();
@@ -233,6 +242,10 @@ private:
     QSet<int> m_droppedAcks;
     QHash<int, int> m_ackDelays;
     int m_vanishAfterBlock = -1;
+    bool m_vanishDuringErase = false;
+    bool m_dropLastAck = false;
+    QHash<int, int> m_splitAcks;
+    QSet<int> m_doubledAcks;
 
     QTimer m_liveTimer;
     LiveGenerator m_liveGenerator;
