@@ -6,19 +6,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-bench"
 "$root/scripts/deps.sh"
 
-args=(-DCMAKE_BUILD_TYPE=Release -DQUILLMAR_BUILD_TESTS=OFF)
-# Until the top-level CMakeLists.txt adds bench/ itself, read bench/CMakeLists.txt at
-# the end of the top-level directory from here.
-if ! grep -Eq '^[[:space:]]*add_subdirectory\([[:space:]]*bench[[:space:]]*\)' "$root/CMakeLists.txt"; then
-  mkdir -p "$build"
-  cat >"$build/add_bench.cmake" <<'CMAKE'
-cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL include "${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt")
-CMAKE
-  args+=(-DCMAKE_PROJECT_INCLUDE="$build/add_bench.cmake")
-else
-  args+=(-UCMAKE_PROJECT_INCLUDE)
-fi
-
+args=(-DCMAKE_BUILD_TYPE=Release -DQUILLMAR_BUILD_TESTS=OFF -DQUILLMAR_BUILD_BENCH=ON -UCMAKE_PROJECT_INCLUDE)
 cmake -S "$root" -B "$build" "${args[@]}" >/dev/null
 jobs="${BENCH_JOBS:-2}"
 

@@ -8,6 +8,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev libqt5svg5-dev
   libqcustomplot-dev libusb-1.0-0-dev
   openssl xvfb xauth
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -162,7 +162,8 @@ private slots:
     void writeOverAMalformedFile()
     {
         const QString file = path("malformed_before.ini");
-        writeFile(file, QByteArray("\x89PNG\r\n\x1a\n\0\0\0junk\xff\xfe", 20));
+        static const char picture[] = "\x89PNG\r\n\x1a\n\0\0\0junk\xff\xfe";
+        writeFile(file, QByteArray(picture, int(sizeof picture) - 1));
         QVERIFY(PresetFile::write(file, PresetFile::Variant::SaveAs, [](const QString&) { return 2; }));
         QSettings settings(file, QSettings::IniFormat);
         QCOMPARE(settings.value("Hat/hat_comboBox0").toInt(), 2);
@@ -311,7 +312,8 @@ private slots:
         QTest::addColumn<QByteArray>("contents"); // "-": no file at all
         QTest::addColumn<bool>("readable");
         QTest::newRow("empty file: every control to 0") << QByteArray() << true;
-        QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0IHDR\0\0\0\x10\xff\xfe", 24) << false;
+        static const char picture[] = "\x89PNG\r\n\x1a\n\0\0\0IHDR\0\0\0\x10\xff\xfe";
+        QTest::newRow("picture") << QByteArray(picture, int(sizeof picture) - 1) << false;
         QTest::newRow("text without groups") << QByteArray("just some words\nand more\n") << false;
         QTest::newRow("unterminated group")
             << QByteArray("[Expression\nMessage_Number=3\n[Switch]\nx=1\n") << false;

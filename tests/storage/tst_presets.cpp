@@ -510,7 +510,8 @@ private slots:
     void unreadableFilesChangeNothing_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0IHDR\0\0\0\x10\xff\xfe", 24);
+        static const char picture[] = "\x89PNG\r\n\x1a\n\0\0\0IHDR\0\0\0\x10\xff\xfe";
+        QTest::newRow("picture") << QByteArray(picture, int(sizeof picture) - 1);
         QTest::newRow("unterminated group") << QByteArray("[Expression\nMessage_Number=3\n[Switch]\nx=1\n");
         QTest::newRow("no preset groups") << QByteArray("[General]\nexpression_comboBox0=2\n");
     }

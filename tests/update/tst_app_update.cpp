@@ -628,12 +628,12 @@ private slots:
 
         QPointer<UpdateDialog> dialog = offer(latest, slowPackage(10));
         QVERIFY(dialog);
-        QObject scope; // the watch on the reply ends with this test function
+        qint64 got = 0;
+        QObject scope; // the watch on the reply ends with this test function, before `got`
         if (duringDownload) {
             dialog->downloadButton()->click();
             QNetworkReply* reply = packageReply(latest);
             QVERIFY(reply);
-            qint64 got = 0;
             connect(reply, &QNetworkReply::downloadProgress, &scope,
                     [&got](qint64 received, qint64) { got = received; });
             QTRY_VERIFY(got > 0); // data is flowing
