@@ -107,8 +107,7 @@ private:
                 if (fileName.isEmpty()) {
                     files->reject();
                 } else {
-                    files->selectFile(fileName);
-                    static_cast<QDialog*>(files)->accept(); // as the Save or Open button does
+                    ModalWatcher::chooseFile(files, fileName); // a refused name shows in the boxes
                 }
             } else if (auto* message = qobject_cast<QMessageBox*>(dialog)) {
                 out.boxes << qMakePair(message->windowTitle(), message->text());

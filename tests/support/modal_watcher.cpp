@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 
@@ -68,4 +71,18 @@ QStringList ModalWatcher::titles() const
     for (const Seen& seen : m_history)
         list << seen.title;
     return list;
+}
+
+bool ModalWatcher::chooseFile(QFileDialog* dialog, const QString& path)
+{
+    const QFileInfo info(path);
+    dialog->setDirectory(info.absolutePath());
+    dialog->selectFile(path);
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(info.fileName());
+    static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the name
+    if (!dialog->isVisible())
+        return true;
+    dialog->reject();
+    return false;
 }

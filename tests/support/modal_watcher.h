@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 // Answers the next modal dialog that opens, the way a person would: it polls for the
@@ -42,6 +43,13 @@ public:
     };
     QList<Seen> history() const { return m_history; }
     QStringList titles() const;
+
+    // Chooses path in an open file dialog and accepts it, as typing the name and pressing
+    // Save/Open does. The name is typed into the name field itself: selectFile() leaves
+    // that field alone once it has the keyboard focus, and the dialog would then take its
+    // folder for the answer and stay open. A dialog that still refuses is cancelled, so a
+    // test fails instead of hanging; returns whether the dialog took the name.
+    static bool chooseFile(QFileDialog* dialog, const QString& path);
 
 private:
     void poll();

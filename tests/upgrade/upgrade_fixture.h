@@ -183,8 +183,7 @@ public:
                 dialog->close();
                 return;
             }
-            fileDialog->selectFile(path);
-            static_cast<QDialog*>(fileDialog)->accept(); // QFileDialog::accept checks the name
+            ModalWatcher::chooseFile(fileDialog, path);
         });
         QTest::mouseClick(openFileButton(), Qt::LeftButton);
         return chooser.seen() && chooser.className() == QLatin1String("QFileDialog")
