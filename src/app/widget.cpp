@@ -111,8 +111,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent)
     triggerCurrentMidiNoteAction();
     ui->test->hide();
 
-    // 21. The automatic upgrade's progress dialog, fed by the window's signals; the
-    // connections are made once for the window's life. The identity handler.
+    // 21. The automatic upgrade's progress dialog, fed by the window's signals (connected
+    // once for the window's life), and the handler of the controller's identity replies.
     upgradeMessageDialog = new Upgrade_message_Dialog(this);
     connect(this, &Widget::send_mtd_version, upgradeMessageDialog, &Upgrade_message_Dialog::rec_mtd_version);
     connect(this, &Widget::send_possvalue, upgradeMessageDialog, &Upgrade_message_Dialog::rec_possvalue);
